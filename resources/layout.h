@@ -49,16 +49,23 @@ inline constexpr int kMainClientWidth = 1216;
 inline constexpr int kMainClientHeight = 578;
 
 inline constexpr std::array<Control, 10> kMainControls{{
-    {L"按钮5", Kind::Button, kRefreshButton, kNoParent, 1112, 448, 90, 32, texts::kRefreshButton, true},
-    {L"按钮4", Kind::Button, kAboutButton, kNoParent, 1013, 528, 192, 32, texts::kAboutButton, true},
-    {L"按钮3", Kind::Button, kDeleteButton, kNoParent, 1013, 489, 192, 32, texts::kDeleteButton, true},
-    {L"按钮2", Kind::Button, kRestoreButton, kCommandFrame, 12, 58, 90, 32, texts::kRestoreButton, true},
-    {L"按钮1", Kind::Button, kBackupButton, kCommandFrame, 12, 16, 192, 32, texts::kBackupButton, true},
+    {L"按钮5", Kind::Button, kRefreshButton, kNoParent, 1112, 448, 90, 32, texts::kRefreshButton,
+     true},
+    {L"按钮4", Kind::Button, kAboutButton, kNoParent, 1013, 528, 192, 32, texts::kAboutButton,
+     true},
+    {L"按钮3", Kind::Button, kDeleteButton, kNoParent, 1013, 489, 192, 32, texts::kDeleteButton,
+     true},
+    {L"按钮2", Kind::Button, kRestoreButton, kCommandFrame, 12, 58, 90, 32, texts::kRestoreButton,
+     true},
+    {L"按钮1", Kind::Button, kBackupButton, kCommandFrame, 12, 16, 192, 32, texts::kBackupButton,
+     true},
     {L"分组框2", Kind::GroupBox, kCommandFrame, kNoParent, 1000, 390, 216, 186, L"", false},
     {L"列表框1", Kind::ListBox, kBackupList, kListFrame, 8, 20, 200, 348, L"", true},
-    {L"分组框1", Kind::GroupBox, kListFrame, kNoParent, 1000, 8, 216, 376, texts::kListFrame, false},
+    {L"分组框1", Kind::GroupBox, kListFrame, kNoParent, 1000, 8, 216, 376, texts::kListFrame,
+     false},
     {L"图片框1", Kind::Picture, kPreview, kNoParent, 18, 26, 959, 540, L"", false},
-    {L"分组框3", Kind::GroupBox, kPreviewFrame, kNoParent, 8, 8, 984, 570, texts::kPreviewFrame, false},
+    {L"分组框3", Kind::GroupBox, kPreviewFrame, kNoParent, 8, 8, 984, 570, texts::kPreviewFrame,
+     false},
 }};
 
 inline constexpr Rect kAboutWindow{50, 50, 574, 333};
@@ -77,8 +84,10 @@ struct FontSpec {
     int charSet, outPrecision, clipPrecision, quality, pitchAndFamily;
 };
 
-inline constexpr FontSpec kHelpFont{L"微软雅黑", -14, 0, 0, 0, 400, false, false, false, 134, 3, 2, 1, 0x22};
-inline constexpr FontSpec kAuthorFont{L"微软雅黑", -15, 0, 0, 0, 400, false, false, false, 134, 3, 2, 1, 0x22};
+inline constexpr FontSpec kHelpFont{L"微软雅黑", -14,   0,   0, 0, 400, false,
+                                    false,       false, 134, 3, 2, 1,   0x22};
+inline constexpr FontSpec kAuthorFont{L"微软雅黑", -15,   0,   0, 0, 400, false,
+                                      false,       false, 134, 3, 2, 1,   0x22};
 
 // The preview's picture area: a picture is fitted into it keeping its aspect ratio.
 inline constexpr int kPreviewWidth = 959;

@@ -19,8 +19,10 @@ inline constexpr wchar_t kHelpFrame[] = L"使用说明：";
 inline constexpr wchar_t kHintTitle[] = L"提示";
 inline constexpr wchar_t kWarningTitle[] = L"警告";
 
-inline constexpr wchar_t kSelectToDelete[] = L"请选择【历史备份记录】列表中需要删除的时间节点后重试";
-inline constexpr wchar_t kSelectToRestore[] = L"请选择【历史备份记录】列表中需要还原的时间节点后重试";
+inline constexpr wchar_t kSelectToDelete[] =
+    L"请选择【历史备份记录】列表中需要删除的时间节点后重试";
+inline constexpr wchar_t kSelectToRestore[] =
+    L"请选择【历史备份记录】列表中需要还原的时间节点后重试";
 inline constexpr wchar_t kConfirmDeleteLead[] = L"即将删除以下备份，是否确定删除：";
 inline constexpr wchar_t kBackupFailed[] =
     L"桌面图标布局未能保存（注册表编辑器没有写出导出文件），本次备份未完成。";

@@ -16,7 +16,8 @@ inline void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
 }
 
 inline void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
 }
 
 inline void PutI32(std::vector<std::uint8_t>& out, std::int32_t v) {
@@ -29,7 +30,8 @@ inline std::uint16_t GetU16(std::span<const std::uint8_t> in, std::size_t offset
 }
 
 inline std::uint32_t GetU32(std::span<const std::uint8_t> in, std::size_t offset) {
-    return static_cast<std::uint32_t>(in[offset]) | static_cast<std::uint32_t>(in[offset + 1]) << 8 |
+    return static_cast<std::uint32_t>(in[offset]) |
+           static_cast<std::uint32_t>(in[offset + 1]) << 8 |
            static_cast<std::uint32_t>(in[offset + 2]) << 16 |
            static_cast<std::uint32_t>(in[offset + 3]) << 24;
 }

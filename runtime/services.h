@@ -26,7 +26,7 @@ enum class RemoveResult { Removed, Missing, Failed };
 
 // One directory search: the first match, then each next one; empty text when none is left.
 class DirectorySearch {
-public:
+  public:
     virtual ~DirectorySearch() = default;
     virtual Text First(const Text& pathAndPattern) = 0;
     virtual Text Next() = 0;
@@ -34,7 +34,7 @@ public:
 };
 
 class Services {
-public:
+  public:
     virtual ~Services() = default;
 
     // The executable's folder, without a trailing backslash.
@@ -89,13 +89,13 @@ public:
 
 // Shows the wait cursor for the life of a command.
 class WaitCursor {
-public:
+  public:
     explicit WaitCursor(Services& services) : services_(services) { services_.SetWaitCursor(true); }
     ~WaitCursor() { services_.SetWaitCursor(false); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 
-private:
+  private:
     Services& services_;
 };
 

@@ -9,7 +9,7 @@ namespace velmora {
 
 template <typename Traits>
 class UniqueHandle {
-public:
+  public:
     using Type = typename Traits::Type;
 
     UniqueHandle() noexcept = default;
@@ -35,7 +35,7 @@ public:
         if (old != Traits::Empty()) Traits::Close(old);
     }
 
-private:
+  private:
     Type value_ = Traits::Empty();
 };
 
