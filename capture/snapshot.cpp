@@ -81,12 +81,20 @@ Bytes CaptureWindowAsBmp(Gdi& gdi, WindowHandle window) {
     const DcHandle screenDc = gdi.GetDC(kNoWindow);
     Releaser releaseScreenDc([&] { gdi.ReleaseDC(kNoWindow, screenDc); });
     const DcHandle memoryDc = gdi.CreateCompatibleDC(screenDc);
-    Releaser deleteMemoryDc([&] { gdi.DeleteDC(memoryDc); });
+    // Some GDIs (Wine's, after PrintWindow) refuse to delete a bitmap while the DC it was
+    // selected into still exists; it is deleted again once that DC is gone, so no capture
+    // leaks its bitmap.
+    bool bitmapKept = false;
+    BitmapHandle bitmap = 0;
+    Releaser deleteMemoryDc([&] {
+        gdi.DeleteDC(memoryDc);
+        if (bitmapKept) gdi.DeleteObject(bitmap);
+    });
 
     const int width = static_cast<int>(static_cast<std::int64_t>(rect.right) - rect.left);
     const int height = static_cast<int>(static_cast<std::int64_t>(rect.bottom) - rect.top);
-    const BitmapHandle bitmap = gdi.CreateCompatibleBitmap(screenDc, width, height);
-    Releaser deleteBitmap([&] { gdi.DeleteObject(bitmap); });
+    bitmap = gdi.CreateCompatibleBitmap(screenDc, width, height);
+    Releaser deleteBitmap([&] { bitmapKept = !gdi.DeleteObject(bitmap) && bitmap != 0; });
     const ObjectHandle previous = gdi.SelectObject(memoryDc, bitmap);
     Releaser restoreSelection([&] { gdi.SelectObject(memoryDc, previous); });
 

@@ -34,6 +34,8 @@ class FakeGdi : public Gdi {
     std::uint32_t compression = kBiRgb;
     std::uint32_t secondSizeImage = 0;  // non-zero: the pixel call reports this size
     std::vector<std::string> calls;
+    bool bitmapHeldByDc = false;  // as Wine after PrintWindow: no deletion while the DC lives
+    bool memoryDcDeleted = false;
 
     WindowHandle FindWindow(const std::wstring& className,
                             const std::wstring& windowName) override {
@@ -111,10 +113,11 @@ class FakeGdi : public Gdi {
     }
     bool DeleteObject(ObjectHandle object) override {
         Record("DeleteObject", {Name(object)});
-        return true;
+        return !bitmapHeldByDc || memoryDcDeleted;
     }
     bool DeleteDC(DcHandle dc) override {
         Record("DeleteDC", {Name(dc)});
+        memoryDcDeleted = true;
         return true;
     }
     int ReleaseDC(WindowHandle window, DcHandle dc) override {
@@ -168,6 +171,16 @@ TEST(CaptureTest, TenByFiveWindowGivesTheKnownFile) {
     std::iota(expected.begin() + 58, expected.end(), std::uint8_t{0});
 
     EXPECT_EQ(CaptureWindowAsBmp(gdi, kWindow), expected);
+}
+
+TEST(CaptureTest, BitmapRefusedWhileItsDcLivesIsDeletedOnceTheDcIsGone) {
+    FakeGdi gdi;
+    gdi.bitmapHeldByDc = true;
+    EXPECT_EQ(CaptureWindowAsBmp(gdi, kWindow).size(), 258u);
+    const std::vector<std::string> tail(gdi.calls.end() - 5, gdi.calls.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"SelectObject(memDC,previous)",
+                                              "DeleteObject(bitmap)", "DeleteDC(memDC)",
+                                              "DeleteObject(bitmap)", "ReleaseDC(0,screenDC)"}));
 }
 
 TEST(CaptureTest, CallSequences) {
