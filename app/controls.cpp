@@ -50,8 +50,10 @@ void CreateControls(HWND window, HINSTANCE instance, HFONT font,
             HWND parent = nested ? ::GetDlgItem(window, c.parent) : window;
             DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | cls.style;
             if (c.tabStop) style |= WS_TABSTOP;
+            // Tab moves into a group box's own controls too.
+            const DWORD exStyle = c.kind == layout::Kind::GroupBox ? WS_EX_CONTROLPARENT : 0;
             HWND control = ::CreateWindowExW(
-                0, cls.className, c.caption, style, c.left, c.top, c.width, c.height, parent,
+                exStyle, cls.className, c.caption, style, c.left, c.top, c.width, c.height, parent,
                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance,
                 c.kind == layout::Kind::Picture ? pictureParams : nullptr);
             ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

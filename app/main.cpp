@@ -16,6 +16,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     MSG message;
     int result;
     while ((result = ::GetMessageW(&message, nullptr, 0, 0)) > 0) {
+        // Tab and the arrow keys move between the controls, as in a dialog.
+        if (::IsDialogMessageW(window.Window(), &message)) continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
