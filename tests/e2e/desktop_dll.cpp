@@ -58,6 +58,13 @@ DWORD WINAPI DesktopThread(void* module) {
 
 }  // namespace
 
+// Run in the program's process by the tests (as a remote thread): 1 when the window's font is
+// set, 0 when the control would draw with the bold system font. Another process cannot ask:
+// Wine does not pass WM_GETFONT between processes.
+extern "C" __declspec(dllexport) DWORD WINAPI E2eHasFont(void* window) {
+    return ::SendMessageW(static_cast<HWND>(window), WM_GETFONT, 0, 0) != 0 ? 1 : 0;
+}
+
 BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
     if (reason == DLL_PROCESS_ATTACH) {
         ::DisableThreadLibraryCalls(module);

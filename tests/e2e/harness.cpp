@@ -1,6 +1,7 @@
 #include "tests/e2e/harness.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <atomic>
@@ -306,13 +307,13 @@ bool Program::Start(const std::wstring& exePath, const StartOptions& options) {
     ::CloseHandle(info.hThread);
     process_ = info.hProcess;
     processId_ = info.dwProcessId;
-    if (!WaitForMainWindow(milliseconds(60000))) return false;
+    if (!WaitForMainWindow(milliseconds(60000), options.waitForList)) return false;
     if (options.desktop && !InjectDesktop()) return false;
     return !options.waitForList || WaitForListSettled();
 }
 
-bool Program::WaitForMainWindow(milliseconds timeout) {
-    ::WaitForInputIdle(process_, static_cast<DWORD>(timeout.count()));
+bool Program::WaitForMainWindow(milliseconds timeout, bool waitForIdle) {
+    if (waitForIdle) ::WaitForInputIdle(process_, static_cast<DWORD>(timeout.count()));
     return WaitUntil(
                [&] {
                    if (!Running()) return true;
@@ -353,6 +354,44 @@ bool Program::InjectDesktop() {
             return pid == processId_ && ::IsWindowVisible(desktop);
         },
         milliseconds(10000));
+}
+
+DWORD Program::CallInProgram(const char* exportName, void* argument, DWORD failed) const {
+    const std::wstring dll = DesktopDll();
+    // The export's offset in the DLL, read from a copy mapped here without running DllMain.
+    HMODULE local = ::LoadLibraryExW(dll.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    if (!local) return failed;
+    FARPROC function = ::GetProcAddress(local, exportName);
+    const std::uintptr_t offset =
+        reinterpret_cast<std::uintptr_t>(function) - reinterpret_cast<std::uintptr_t>(local);
+    ::FreeLibrary(local);
+    if (!function) return failed;
+
+    // The DLL's base in the program's process.
+    std::uintptr_t base = 0;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId_);
+    if (snapshot == INVALID_HANDLE_VALUE) return failed;
+    MODULEENTRY32W module{sizeof module};
+    for (BOOL more = ::Module32FirstW(snapshot, &module); more;
+         more = ::Module32NextW(snapshot, &module)) {
+        if (::lstrcmpiW(module.szModule, L"e2e_desktop.dll") == 0) {
+            base = reinterpret_cast<std::uintptr_t>(module.modBaseAddr);
+        }
+    }
+    ::CloseHandle(snapshot);
+    if (!base) return failed;
+
+    HANDLE thread = ::CreateRemoteThread(process_, nullptr, 0,
+                                         reinterpret_cast<LPTHREAD_START_ROUTINE>(base + offset),
+                                         argument, 0, nullptr);
+    if (!thread) return failed;
+    DWORD result = failed;
+    if (::WaitForSingleObject(thread, 20000) != WAIT_OBJECT_0 ||
+        !::GetExitCodeThread(thread, &result)) {
+        result = failed;
+    }
+    ::CloseHandle(thread);
+    return result;
 }
 
 HWND Program::Control(int id) const {
@@ -435,6 +474,13 @@ void Program::Click(int id) const {
 bool Program::ClickAndWait(int id, milliseconds timeout) const {
     Click(id);
     return WaitIdle(timeout);
+}
+
+bool Program::ClickBackupAndWait(milliseconds timeout) const {
+    const int before = Count();
+    return ClickAndWaitFor(
+        velmora::layout::kBackupButton,
+        [&] { return Count() != before || FindMessageBox() != nullptr || !Running(); }, timeout);
 }
 
 bool Program::SelectByMouse(int index) const {

@@ -25,6 +25,17 @@ using std::chrono::milliseconds;
 std::wstring VelmoraExe();
 std::wstring DesktopDll();
 
+// Polls `done` every few milliseconds until it holds or the timeout passes.
+template <typename Predicate>
+bool WaitUntil(Predicate done, milliseconds timeout, milliseconds step = milliseconds(20)) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        ::Sleep(static_cast<DWORD>(step.count()));
+    }
+}
+
 // A BMP file of one solid colour, written field by field: 14-byte file header, 40-byte info
 // block, bottom-up rows padded to four bytes. bitsPerPixel is 16 (5-5-5), 24 or 32.
 Bytes SolidBmp(int width, int height, int bitsPerPixel, COLORREF colour);
@@ -70,7 +81,8 @@ struct StartOptions {
     std::wstring workingDirectory;
     // Loads the stand-in desktop window into the program's process.
     bool desktop = false;
-    // Waits for the list to be filled before Start returns.
+    // Waits for the list to be filled before Start returns; false: returns as soon as the
+    // main window shows, polling for it closely.
     bool waitForList = true;
 };
 
@@ -116,8 +128,19 @@ class Program {
 
     // A click on a button: the button gets it without the driver waiting for the command.
     void Click(int id) const;
-    // A click and a wait for the window thread to be back in a message loop.
+    // A click and a wait for the window thread to be back in a message loop. A command that
+    // sends to a window of another thread (the capture prints the desktop window) answers the
+    // wait while it waits itself: such a click waits with ClickAndWaitFor.
     bool ClickAndWait(int id, milliseconds timeout = milliseconds(60000)) const;
+    // A click, a wait until `done` holds (the command's visible end), then a wait for the window
+    // thread to be back in a message loop.
+    template <typename Predicate>
+    bool ClickAndWaitFor(int id, Predicate done, milliseconds timeout = milliseconds(60000)) const {
+        Click(id);
+        return WaitUntil(done, timeout) && WaitIdle(timeout);
+    }
+    // A backup click, waited for until the list has grown or a message box shows.
+    bool ClickBackupAndWait(milliseconds timeout = milliseconds(60000)) const;
     // The user picks an entry with the mouse (scrolled into view first).
     bool SelectByMouse(int index) const;
     // The list's selection set and its LBN_SELCHANGE sent to its parent, as the list does.
@@ -138,6 +161,9 @@ class Program {
 
     // Loads the stand-in desktop window into the program and waits for it.
     bool InjectDesktop();
+    // Runs a function exported by e2e_desktop.dll on a thread of the program (after
+    // InjectDesktop) and returns its result; `failed` when it could not be run.
+    DWORD CallInProgram(const char* exportName, void* argument, DWORD failed = 0xFFFFFFFF) const;
 
     // Asks the main window to close (WM_CLOSE) and waits for the process to end; the exit
     // code, or STILL_ACTIVE when it did not end in time.
@@ -146,7 +172,7 @@ class Program {
     DWORD WaitForExit(milliseconds timeout) const;
 
   private:
-    bool WaitForMainWindow(milliseconds timeout);
+    bool WaitForMainWindow(milliseconds timeout, bool waitForIdle);
     void Kill();
 
     HANDLE process_ = nullptr;
@@ -165,16 +191,5 @@ bool DeleteDesktopLayoutKey();
 
 // A window class name, e.g. "#32770" for a dialog.
 std::wstring ClassOf(HWND window);
-
-// Polls `done` every few milliseconds until it holds or the timeout passes.
-template <typename Predicate>
-bool WaitUntil(Predicate done, milliseconds timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() >= end) return false;
-        ::Sleep(20);
-    }
-}
 
 }  // namespace e2e
