@@ -89,7 +89,7 @@ ctest_preset() {
 win64_tests() {
     (
         . "$root/scripts/wine-session.sh"
-        wine_session_start "$WINE64_LOADER" "$root/build/win64/wineprefix" win64 || exit 1
+        wine_session_start "$root/build/win64/wineprefix" win64 || exit 1
         ctest_preset win64
     )
 }

@@ -3,7 +3,7 @@
 # exactly what the session started.
 #
 # Source this file, then:
-#   wine_session_start LOADER PREFIX [win32|win64]   # display, prefix, .reg association, services
+#   wine_session_start PREFIX [win64|win32]   # display, prefix, .reg association, services
 #   wine_session_stop                                # wineserver -k for each prefix, Xvfb by its pid
 #   wine_session_32bit_mode                          # prints native, emulated or none
 # wine_session_start installs wine_session_stop as the EXIT trap (the INT and TERM traps end the
@@ -101,14 +101,20 @@ ws_wine_logged() {
     "$ws_loader" "$@" </dev/null >>"$ws_logdir/$name.log" 2>&1
 }
 
-# wine_session_start LOADER PREFIX [ARCH]
-# LOADER is the 64-bit wine64 or the 32-bit wine; ARCH (win32 or win64, by default from the
-# loader) is the prefix's architecture. A prefix made before is updated in place by wineboot.
+# wine_session_start PREFIX [ARCH]
+# ARCH is the prefix's architecture: win64 (the default) runs 64-bit programs with WINE64_LOADER
+# and 32-bit ones with WINE32_LOADER, as 64-bit Windows does; win32 runs 32-bit programs only.
+# The prefix is made by the loader of its own architecture; one made before is updated in place.
 wine_session_start() {
-    local loader=$1 prefix=$2 arch=${3:-}
-    if [ -z "$arch" ]; then
-        case "$loader" in *64) arch=win64 ;; *) arch=win32 ;; esac
-    fi
+    local prefix=$1 arch=${2:-win64} loader
+    case "$arch" in
+    win64) loader=$WINE64_LOADER ;;
+    win32) loader=$WINE32_LOADER ;;
+    *)
+        ws_log "unknown prefix architecture: $arch"
+        return 1
+        ;;
+    esac
     ws_loader=$loader
     mkdir -p "$(dirname "$prefix")"
     prefix=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
@@ -134,7 +140,13 @@ wine_session_start() {
     ws_prefixes+=("$prefix")
 
     local start=$SECONDS
-    "$WINESERVER" -p </dev/null >>"$ws_logdir/wineserver.log" 2>&1
+    mkdir -p "$prefix"
+    # A persistent server, started first with its output in a file: the services started later
+    # keep running between the test programs instead of starting again for each of them.
+    if ! "$WINESERVER" -p </dev/null >>"$ws_logdir/wineserver.log" 2>&1; then
+        ws_log "wineserver did not start; see $ws_logdir/wineserver.log"
+        return 1
+    fi
     if ! ws_wine_logged wineboot wineboot -i; then
         ws_log "wineboot failed for $prefix; its log:"
         tail -n 40 "$ws_logdir/wineboot.log" >&2 || true
