@@ -140,8 +140,19 @@ TEST_F(BackupTest, TwoQuickBackupsKeepTwoDistinctBackups) {
     ProgramFolder folder;
     Program program;
     ASSERT_TRUE(program.Start(folder, WithDesktop()));
-    program.Click(layout::kBackupButton);
-    program.Click(layout::kBackupButton);
+    // Two clicks in a row, queued as the user's are: the second waits for the first backup.
+    // Sent just after the clock turns a second, so both backups mostly fall within it.
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    const WORD second = now.wSecond;
+    WaitUntil(
+        [&] {
+            ::GetLocalTime(&now);
+            return now.wSecond != second;
+        },
+        std::chrono::milliseconds(2000), std::chrono::milliseconds(1));
+    program.PostClick(layout::kBackupButton);
+    program.PostClick(layout::kBackupButton);
     ASSERT_TRUE(WaitUntil([&] { return program.Count() == 2; }, std::chrono::milliseconds(60000)));
     ASSERT_TRUE(program.WaitIdle());
     const std::vector<std::wstring> items = program.Items();

@@ -471,6 +471,10 @@ void Program::Click(int id) const {
     ::SendNotifyMessageW(Control(id), BM_CLICK, 0, 0);
 }
 
+void Program::PostClick(int id) const {
+    ::PostMessageW(Control(id), BM_CLICK, 0, 0);
+}
+
 bool Program::ClickAndWait(int id, milliseconds timeout) const {
     Click(id);
     return WaitIdle(timeout);

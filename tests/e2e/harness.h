@@ -127,7 +127,13 @@ class Program {
     std::wstring WindowText(HWND window) const;
 
     // A click on a button: the button gets it without the driver waiting for the command.
+    // It comes as a sent message, handled in order with the driver's other sent messages, so
+    // a wait after it follows the click; but a command that itself waits on another thread
+    // handles it there and then, which a user's click never is.
     void Click(int id) const;
+    // A click queued as a user's input is: handled only once the window thread takes its
+    // next message from a message loop. Nothing tells the driver when that happens.
+    void PostClick(int id) const;
     // A click and a wait for the window thread to be back in a message loop. A command that
     // sends to a window of another thread (the capture prints the desktop window) answers the
     // wait while it waits itself: such a click waits with ClickAndWaitFor.
