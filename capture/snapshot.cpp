@@ -117,18 +117,23 @@ Bytes CaptureWindowAsBmp(Gdi& gdi, WindowHandle window) {
             static_cast<std::uint32_t>(static_cast<std::uint64_t>(std::llabs(header.biWidth)) * 4 *
                                        static_cast<std::uint64_t>(std::llabs(header.biHeight)));
     }
-    Bytes pixels(header.biSizeImage, 0);
+    // The pixels go straight to their place in the file, behind room for the headers, so a
+    // large desktop is held once and never copied.
+    const std::size_t pixelBytes = header.biSizeImage;
+    constexpr std::size_t kHeadersSize = kFileHeaderSize + kInfoSize;
+    Bytes file(kHeadersSize + pixelBytes, 0);
     // Bit-field masks would not fit the info block either, and 16/32 bit pixels read the
     // same as plain RGB.
     header.biCompression = kBiRgb;
     gdi.GetDIBits(memoryDc, bitmap, 0, static_cast<unsigned>(std::max(record.bmHeight, 0)),
-                  pixels.empty() ? nullptr : pixels.data(), info, kDibRgbColors);
+                  pixelBytes == 0 ? nullptr : file.data() + kHeadersSize, info, kDibRgbColors);
 
-    const Bytes infoPiece = InfoPiece(info);
     // bfSize counts the pixels actually written, so the file stays consistent even if the
     // second call reported another image size.
-    const Bytes fileHeader = FileHeaderPiece(kFileHeaderSize + kInfoSize, pixels.size());
-    return JoinBytes({fileHeader, infoPiece, pixels});
+    const Bytes headers =
+        JoinBytes({FileHeaderPiece(kFileHeaderSize + kInfoSize, pixelBytes), InfoPiece(info)});
+    std::copy(headers.begin(), headers.end(), file.begin());
+    return file;
 }
 
 Bytes JoinBytes(std::initializer_list<std::span<const std::uint8_t>> pieces) {
