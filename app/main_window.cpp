@@ -113,9 +113,14 @@ LRESULT CALLBACK MainWindow::ForwardFromGroupBox(HWND window, UINT message, WPAR
 }
 
 void MainWindow::OnCommand(int id, int notification) {
+    // A command can wait on another thread (printing the desktop) and answer messages sent
+    // meanwhile; a click sent then must not start a second command inside the first.
+    if (commandRunning_) return;
     for (const Route& route : kRoutes) {
         if (route.id == id && route.notification == notification) {
+            commandRunning_ = true;
             (this->*route.handler)();
+            commandRunning_ = false;
             return;
         }
     }

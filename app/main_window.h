@@ -50,6 +50,7 @@ class MainWindow {
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
     HWND list_ = nullptr;
+    bool commandRunning_ = false;
     UniqueFont font_;
     PictureBox preview_;
     Win32Services services_;
