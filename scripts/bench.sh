@@ -10,7 +10,9 @@
 # from the 32-bit build otherwise. The BMP reader's figure is Google Benchmark, native.
 #
 # Environment: VELMORA_JOBS (build jobs, default 2), VELMORA_BENCH_RUNS (timed runs per figure,
-# default 5), VELMORA_BENCH_ONLY (one of startup cold preview capture backup).
+# default 5), VELMORA_BENCH_ONLY (one of startup cold preview capture backup). With WINEPREFIX and
+# DISPLAY both set, the Wine session already running there is used instead of a new one (its
+# display should be at least 3840 x 2200).
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
@@ -21,6 +23,8 @@ only=${VELMORA_BENCH_ONLY:-all}
 write=0
 [ "${1:-}" = --write ] && write=1
 
+# A display large enough for a 3840 x 2160 desktop.
+export WINE_SESSION_SCREEN=${WINE_SESSION_SCREEN:-3840x2200x24}
 . "$root/scripts/wine-session.sh"
 
 if [ "$(wine_session_32bit_mode)" = native ]; then
@@ -67,10 +71,14 @@ size_row() {
 [ -n "$product" ] && rows+=("$(size_row "$product" "velmora.exe, 32-bit" i686-w64-mingw32-objdump)")
 rows+=("$(size_row "$build/velmora.exe" "velmora.exe, $preset (the build timed here)" "$objdump")")
 
-# The Wine session: a display large enough for a 3840 x 2160 desktop, a prefix of our own.
-unset DISPLAY
-export WINE_SESSION_SCREEN=${WINE_SESSION_SCREEN:-3840x2200x24}
-wine_session_start "$root/build/bench-wineprefix" "$arch" >&2
+if [ -n "${WINEPREFIX:-}" ] && [ -n "${DISPLAY:-}" ]; then
+    echo "using the Wine session of $WINEPREFIX on $DISPLAY" >&2
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+else
+    # A session of our own: display, prefix, teardown at exit.
+    unset DISPLAY
+    wine_session_start "$root/build/bench-wineprefix" "$arch" >&2
+fi
 if [ "$arch" = win64 ]; then loader=$WINE64_LOADER; else loader=$WINE32_LOADER; fi
 "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
