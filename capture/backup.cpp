@@ -8,7 +8,8 @@
 namespace velmora {
 
 Text DateTimeToText(const DateTime& time) {
-    wchar_t text[32];
+    // Room for six fields of any int (11 characters each), so nothing is ever cut off.
+    wchar_t text[80] = {};
     std::swprintf(text, sizeof text / sizeof text[0], L"%04d-%02d-%02d_%02d-%02d-%02d", time.year,
                   time.month, time.day, time.hour, time.minute, time.second);
     return text;
@@ -49,10 +50,17 @@ void OnBackupClicked(Services& services) {
     const Text name =
         MakeUniqueBackupName(services, directory, DateTimeToText(services.CurrentDateTime()));
 
+    // The script runs in the program folder and names the export relative to it: with a
+    // longer path the interpreter or the Registry Editor would fail halfway.
+    if (LayoutExportPath(directory, name).size() > kMaxBackupPathLength) {
+        (void)services.ShowMessageBox(texts::kBackupPathTooLong, Buttons::Ok, texts::kHintTitle);
+        return;
+    }
+
     // The picture comes first, before anything of the export runs. A failed capture still
     // leaves an empty picture: the layout is what restores the desktop.
     const Text snapshot = SnapshotPath(directory, name);
-    (void)services.WriteWholeFile(snapshot, services.CaptureDesktop());
+    const bool snapshotSaved = services.WriteWholeFile(snapshot, services.CaptureDesktop());
 
     const Text script = ExportScriptPath(directory, name);
     (void)services.WriteWholeFile(script, services.TextToBytes(ExportLine(name)));
@@ -70,6 +78,9 @@ void OnBackupClicked(Services& services) {
     services.AddItem(name);
     SelectLastBackup(services);
     ShowSelectedPreview(services);
+    if (!snapshotSaved) {
+        (void)services.ShowMessageBox(texts::kSnapshotNotSaved, Buttons::Ok, texts::kHintTitle);
+    }
 }
 
 }  // namespace velmora

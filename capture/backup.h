@@ -2,6 +2,8 @@
 // holds the desktop icon positions.
 #pragma once
 
+#include <cstddef>
+
 #include "runtime/services.h"
 
 namespace velmora {
@@ -9,6 +11,11 @@ namespace velmora {
 // The registry key in which the shell keeps the desktop icon positions.
 inline constexpr wchar_t kDesktopLayoutKey[] =
     L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\Shell\\Bags\\1\\Desktop";
+
+// The longest path of a backup's files that the command interpreter (as its working folder
+// and script) and the Registry Editor (as the export's path) accept: MAX_PATH less its
+// terminating zero.
+inline constexpr std::size_t kMaxBackupPathLength = 259;
 
 // The date and time as a backup name, e.g. 2026-12-11_09-05-07: to the second, in time
 // order when sorted as text, and free of blanks, of characters that file names forbid and
@@ -23,6 +30,9 @@ Text ExportLine(const Text& name);
 // the list, so that two backups within one second never share their files.
 Text MakeUniqueBackupName(Services& services, const Text& programDirectory, const Text& base);
 
+// Takes a backup. Too long a program folder is told before anything is written; a snapshot
+// that cannot be written still leaves a backup (the layout is what restores the desktop), and
+// the user is told that its preview will be blank.
 void OnBackupClicked(Services& services);
 
 }  // namespace velmora

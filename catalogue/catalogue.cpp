@@ -22,12 +22,30 @@ Text BackupNameOfFile(const Text& fileName) {
     return fileName.size() > 4 ? fileName.substr(0, fileName.size() - 4) : Text();
 }
 
+bool IsLayoutExportName(const Text& fileName) {
+    if (fileName.size() <= 4) return false;  // ".reg" alone names no backup
+    const Text tail = fileName.substr(fileName.size() - 4);
+    static constexpr wchar_t kLower[] = L".reg";
+    for (std::size_t i = 0; i < 4; ++i) {
+        const wchar_t c = tail[i] >= L'A' && tail[i] <= L'Z' ? tail[i] - L'A' + L'a' : tail[i];
+        if (c != kLower[i]) return false;
+    }
+    return true;
+}
+
 void OnMainWindowCreated(Services& services) {
     std::vector<Text> names;
     (void)ListFiles(services, services.ProgramDirectory() + L"\\data\\reg\\", L"*.reg", names,
                     false);  // the list's own size is what counts
-    for (Text& name : names) name = BackupNameOfFile(name);
-    services.AddItems(names);
+    // The search also matches a file by its short name ("ABCDEF~1.REG" of "abcdef.regx"):
+    // only a name that itself ends in ".reg" is a backup, else its name would lead to
+    // another file.
+    std::vector<Text> backups;
+    backups.reserve(names.size());
+    for (const Text& name : names) {
+        if (IsLayoutExportName(name)) backups.push_back(BackupNameOfFile(name));
+    }
+    services.AddItems(backups);
     SelectLastBackup(services);
     ShowSelectedPreview(services);
 }

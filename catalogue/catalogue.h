@@ -14,6 +14,9 @@ Text ExportScriptPath(const Text& programDirectory, const Text& name);
 // The backup name of a layout export's file name: the name without its last four
 // characters (the ".reg"), whatever they are.
 Text BackupNameOfFile(const Text& fileName);
+// Whether a file name found in the export folder names a backup: it ends in ".reg" (any
+// case) after at least one character.
+bool IsLayoutExportName(const Text& fileName);
 
 // Fills the list from the export folder, then selects the last entry and shows its picture.
 void OnMainWindowCreated(Services& services);

@@ -26,6 +26,11 @@ inline constexpr wchar_t kSelectToRestore[] =
 inline constexpr wchar_t kConfirmDeleteLead[] = L"即将删除以下备份，是否确定删除：";
 inline constexpr wchar_t kBackupFailed[] =
     L"桌面图标布局未能保存（注册表编辑器没有写出导出文件），本次备份未完成。";
+inline constexpr wchar_t kBackupPathTooLong[] =
+    L"程序所在文件夹的路径太长，命令解释器和注册表编辑器无法使用它，本次备份没有进行。"
+    L"请把程序移到路径较短的文件夹后重试。";
+inline constexpr wchar_t kSnapshotNotSaved[] =
+    L"桌面图标布局已保存，但桌面截图未能写入 data\\pic 文件夹，这个备份的预览将是空白。";
 // Shown with the backup's name in brackets before it.
 inline constexpr wchar_t kDeleteFailedTail[] =
     L"无法删除：它的注册表文件正被其他程序使用或没有删除权限。请关闭相关程序后重试。";
