@@ -279,6 +279,36 @@ void CreateHost(Host& host, BenchServices& services) {
 
 // Other processes
 
+// Window searches for EnumWindows and EnumChildWindows; a process id of 0 matches any.
+struct WindowSearch {
+    DWORD pid;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK NoteTopWindow(HWND window, LPARAM p) {
+    auto* s = reinterpret_cast<WindowSearch*>(p);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    wchar_t name[64];
+    if (pid == s->pid && ::IsWindowVisible(window) && ::GetClassNameW(window, name, 64) &&
+        ::lstrcmpiW(name, s->className) == 0) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK NoteDescendant(HWND window, LPARAM p) {
+    auto* s = reinterpret_cast<WindowSearch*>(p);
+    wchar_t name[64];
+    if (::GetClassNameW(window, name, 64) && ::lstrcmpiW(name, s->className) == 0) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 struct Child {
     PROCESS_INFORMATION info{};
     double started = 0;
@@ -291,25 +321,8 @@ struct Child {
                                 nullptr, folder.c_str(), &startup, &info) != FALSE;
     }
     HWND TopWindow(const wchar_t* className) const {
-        struct Search {
-            DWORD pid;
-            const wchar_t* className;
-            HWND found;
-        } search{info.dwProcessId, className, nullptr};
-        ::EnumWindows(
-            [](HWND window, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(p);
-                DWORD pid = 0;
-                ::GetWindowThreadProcessId(window, &pid);
-                wchar_t name[64];
-                if (pid == s->pid && ::IsWindowVisible(window) &&
-                    ::GetClassNameW(window, name, 64) && ::lstrcmpiW(name, s->className) == 0) {
-                    s->found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        WindowSearch search{info.dwProcessId, className, nullptr};
+        ::EnumWindows(NoteTopWindow, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
     void Stop(HWND window) {
@@ -326,22 +339,8 @@ struct Child {
 };
 
 HWND Descendant(HWND parent, const wchar_t* className) {
-    struct Search {
-        const wchar_t* className;
-        HWND found;
-    } search{className, nullptr};
-    ::EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            wchar_t name[64];
-            if (::GetClassNameW(window, name, 64) && ::lstrcmpiW(name, s->className) == 0) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{0, className, nullptr};
+    ::EnumChildWindows(parent, NoteDescendant, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

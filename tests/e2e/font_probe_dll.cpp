@@ -12,25 +12,23 @@
 
 namespace {
 
+BOOL CALLBACK NoteAboutWindow(HWND window, LPARAM param) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    if (pid != ::GetCurrentProcessId() || ::lstrcmpW(name, L"VelmoraAboutWindow") != 0 ||
+        !::IsWindowVisible(window)) {
+        return TRUE;
+    }
+    *reinterpret_cast<HWND*>(param) = window;
+    return FALSE;
+}
+
 HWND FindAboutWindow() {
-    struct Find {
-        HWND found = nullptr;
-    } find;
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(window, &pid);
-            wchar_t name[64] = {};
-            ::GetClassNameW(window, name, 64);
-            if (pid != ::GetCurrentProcessId() || ::lstrcmpW(name, L"VelmoraAboutWindow") != 0 ||
-                !::IsWindowVisible(window)) {
-                return TRUE;
-            }
-            reinterpret_cast<Find*>(param)->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.found;
+    HWND found = nullptr;
+    ::EnumWindows(NoteAboutWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 e2e::FontProbeRecord Probe(HWND frame, int id) {

@@ -125,24 +125,26 @@ class StubShell {
 };
 
 // Top-level windows of the program's process with that class.
+struct WindowsOfClassSearch {
+    DWORD processId;
+    const std::wstring* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindowOfClass(HWND window, LPARAM param) {
+    auto* find = reinterpret_cast<WindowsOfClassSearch*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == find->processId && ::IsWindowVisible(window) &&
+        ClassOf(window) == *find->className) {
+        find->found.push_back(window);
+    }
+    return TRUE;
+}
+
 std::vector<HWND> WindowsOfClass(const Program& program, const std::wstring& className) {
-    struct Find {
-        DWORD processId;
-        const std::wstring* className;
-        std::vector<HWND> found;
-    } find{program.ProcessId(), &className, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* find = reinterpret_cast<Find*>(param);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(window, &pid);
-            if (pid == find->processId && ::IsWindowVisible(window) &&
-                ClassOf(window) == *find->className) {
-                find->found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&find));
+    WindowsOfClassSearch find{program.ProcessId(), &className, {}};
+    ::EnumWindows(CollectWindowOfClass, reinterpret_cast<LPARAM>(&find));
     return find.found;
 }
 
@@ -159,19 +161,18 @@ HWND WaitForAboutWindow(const Program& program) {
 }
 
 // True when the box shows an icon: a visible static control of icon style holding one.
+BOOL CALLBACK NoteIcon(HWND child, LPARAM param) {
+    const LONG_PTR style = ::GetWindowLongPtrW(child, GWL_STYLE);
+    if (ClassOf(child) == L"Static" && (style & SS_TYPEMASK) == SS_ICON &&
+        ::IsWindowVisible(child) && ::SendMessageW(child, STM_GETICON, 0, 0) != 0) {
+        *reinterpret_cast<bool*>(param) = true;
+    }
+    return TRUE;
+}
+
 bool ShowsIcon(HWND box) {
     bool icon = false;
-    ::EnumChildWindows(
-        box,
-        [](HWND child, LPARAM param) -> BOOL {
-            const LONG_PTR style = ::GetWindowLongPtrW(child, GWL_STYLE);
-            if (ClassOf(child) == L"Static" && (style & SS_TYPEMASK) == SS_ICON &&
-                ::IsWindowVisible(child) && ::SendMessageW(child, STM_GETICON, 0, 0) != 0) {
-                *reinterpret_cast<bool*>(param) = true;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&icon));
+    ::EnumChildWindows(box, NoteIcon, reinterpret_cast<LPARAM>(&icon));
     return icon;
 }
 
