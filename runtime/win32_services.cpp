@@ -3,6 +3,8 @@
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <memory>
+
 // Before anything that declares the capture seam: it renames FindWindow and GetObject back.
 #include "runtime/win32_gdi.h"
 
@@ -30,14 +32,62 @@ void CreateFolders(const Text& folder) {
     (void)::CreateDirectoryW(ExtendedPath(folder).c_str(), nullptr);  // judged by the write
 }
 
+// One FindFirstFileExW call, shared by the window thread and the thread that makes it: whichever
+// lets go last closes the search.
+struct FirstFind {
+    Text path;
+    WIN32_FIND_DATAW data{};
+    UniqueFind find;
+};
+
+DWORD WINAPI RunFirstFind(void* parameter) {
+    const std::unique_ptr<std::shared_ptr<FirstFind>> call(
+        static_cast<std::shared_ptr<FirstFind>*>(parameter));
+    FirstFind& f = **call;
+    f.find.reset(::FindFirstFileExW(f.path.c_str(), FindExInfoBasic, &f.data, FindExSearchNameMatch,
+                                    nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    return 0;
+}
+
+// Dispatches the window thread's waiting messages; false when the program is asked to quit,
+// with the request put back for the main loop.
+bool DispatchWaiting() {
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return false;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return true;
+}
+
 class Win32DirectorySearch : public DirectorySearch {
   public:
     Text First(const Text& pathAndPattern) override {
-        WIN32_FIND_DATAW data;
-        find_.reset(::FindFirstFileExW(ExtendedPath(pathAndPattern).c_str(), FindExInfoBasic, &data,
-                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        // The first call may read the whole folder before it returns (Wine reads and sorts
+        // every name at once): it runs on a thread of its own while the window thread goes on
+        // handling its messages. Asked to quit meanwhile, the search ends without a match.
+        auto call = std::make_shared<FirstFind>();
+        call->path = ExtendedPath(pathAndPattern);
+        auto* shared = new std::shared_ptr<FirstFind>(call);
+        UniqueProcess thread(::CreateThread(nullptr, 0, RunFirstFind, shared, 0, nullptr));
+        if (!thread) {
+            RunFirstFind(shared);
+        } else {
+            HANDLE handle = thread.get();
+            DWORD woken;
+            while ((woken = ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE,
+                                                        QS_ALLINPUT)) == WAIT_OBJECT_0 + 1) {
+                if (!DispatchWaiting()) return {};
+            }
+            if (woken != WAIT_OBJECT_0) ::WaitForSingleObject(handle, INFINITE);
+        }
+        find_ = std::move(call->find);
         if (!find_) return {};
-        return IsFile(data) ? Text(data.cFileName) : Next();
+        return IsFile(call->data) ? Text(call->data.cFileName) : Next();
     }
     Text Next() override {
         WIN32_FIND_DATAW data;
@@ -198,11 +248,17 @@ bool Win32Services::RunCommandAndWait(const Text& scriptPath, const Text& workin
 }
 
 bool Win32Services::ShellOpenFile(const Text& path) {
+    // The shell and the many libraries it brings are loaded only when a restore needs them,
+    // not at every start; once loaded it stays, as shell extensions may still run.
+    static const auto shellExecuteEx =
+        reinterpret_cast<decltype(&::ShellExecuteExW)>(reinterpret_cast<void (*)()>(
+            ::GetProcAddress(::LoadLibraryW(L"shell32.dll"), "ShellExecuteExW")));
+    if (!shellExecuteEx) return false;
     SHELLEXECUTEINFOW info{sizeof info};
     info.hwnd = owner_;
     info.lpFile = path.c_str();
     info.nShow = SW_SHOWNORMAL;
-    return ::ShellExecuteExW(&info) != FALSE;
+    return shellExecuteEx(&info) != FALSE;
 }
 
 void Win32Services::TerminateProcessesByName(const Text& imageName) {
