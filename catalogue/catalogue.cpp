@@ -1,5 +1,7 @@
 #include "catalogue/catalogue.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include "catalogue/list_files.h"
@@ -45,7 +47,14 @@ void OnMainWindowCreated(Services& services) {
     for (const Text& name : names) {
         if (IsLayoutExportName(name)) backups.push_back(BackupNameOfFile(name));
     }
-    services.AddItems(backups);
+    // The entries go to the list in batches with the window's messages handled between
+    // them, so that a folder of a hundred thousand exports never holds the window for long.
+    for (std::size_t at = 0; at < backups.size(); at += kListBatch) {
+        const std::size_t end = std::min(backups.size(), at + kListBatch);
+        services.AddItems(std::vector<Text>(backups.begin() + static_cast<std::ptrdiff_t>(at),
+                                            backups.begin() + static_cast<std::ptrdiff_t>(end)));
+        if (end < backups.size() && !services.PumpPendingMessages()) return;  // quitting
+    }
     SelectLastBackup(services);
     ShowSelectedPreview(services);
 }

@@ -3,6 +3,8 @@
 // snapshot picture data\pic\N.jpg beside the program.
 #pragma once
 
+#include <cstddef>
+
 #include "runtime/services.h"
 
 namespace velmora {
@@ -18,7 +20,12 @@ Text BackupNameOfFile(const Text& fileName);
 // case) after at least one character.
 bool IsLayoutExportName(const Text& fileName);
 
+// How many entries the list takes at a time while it is filled at start.
+inline constexpr std::size_t kListBatch = 1000;
+
 // Fills the list from the export folder, then selects the last entry and shows its picture.
+// Window messages are handled while the folder is read and between batches of entries; when
+// the program is asked to quit meanwhile, the filling stops.
 void OnMainWindowCreated(Services& services);
 // The user picked an entry.
 void OnBackupSelected(Services& services);

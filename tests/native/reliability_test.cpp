@@ -50,6 +50,24 @@ TEST(ForeignNames, StartListsOnlyLayoutExportsAndNeverAnEmptyName) {
     EXPECT_EQ(fake.selection, 2);
 }
 
+TEST(ManyExports, TheListIsFilledInBatchesWithMessagesHandledBetweenThem) {
+    FakeServices fake;
+    for (int i = 0; i < 2500; ++i) fake.listing.push_back(std::to_wstring(i) + L".reg");
+    OnMainWindowCreated(fake);
+    EXPECT_THAT(std::vector<std::string>(fake.calls.begin() + 2, fake.calls.begin() + 5),
+                ElementsAre("AddItems 1000", "AddItems 1000", "AddItems 500"));
+    EXPECT_EQ(fake.pumps, 2500 + 2);  // one per name read, one between batches
+    EXPECT_EQ(fake.list.size(), 2500u);
+    EXPECT_EQ(fake.selection, 2499);
+
+    FakeServices quitting;
+    quitting.listing = fake.listing;
+    quitting.quitAfterPumps = 2500 + 1;  // asked to quit once the first batch is in
+    OnMainWindowCreated(quitting);
+    EXPECT_EQ(quitting.list.size(), 1000u);
+    EXPECT_EQ(quitting.calls.back(), "AddItems 1000");
+}
+
 TEST(ForeignNames, ClockNameOfAnyFieldsIsWholeAndHoldsOnlyDigitsDashesAndUnderscores) {
     // A clock reading beyond its ranges once overran the name's buffer.
     struct Case {
