@@ -3,6 +3,8 @@
 // only for a window of the capturing process, hence a DLL rather than a program.
 #include <windows.h>
 
+#include <cstdint>
+
 #include "tests/e2e/desktop_colours.h"
 
 namespace {
@@ -73,4 +75,32 @@ BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
         ::CloseHandle(thread);
     }
     return TRUE;
+}
+
+// Run in the program's process by the soak test: the process's handle count and its private
+// memory in KiB, as the process itself sees them. Wine answers GetProcessHandleCount with 0 and
+// leaves PrivateUsage 0: the handles are counted by asking about each possible handle value, and
+// the commit charge (PagefileUsage, which Windows reports equal to PrivateUsage) stands in.
+extern "C" __declspec(dllexport) DWORD WINAPI E2eHandleCount(void*) {
+    DWORD count = 0;
+    if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count > 0) return count;
+    for (std::uintptr_t value = 4; value < 0x40000; value += 4) {
+        DWORD flags = 0;
+        if (::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+    }
+    return count;
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI E2ePrivateKiB(void*) {
+    struct Counters {  // PROCESS_MEMORY_COUNTERS_EX
+        DWORD cb, pageFaultCount;
+        SIZE_T peakWorkingSet, workingSet, quotaPeakPaged, quotaPaged, quotaPeakNonPaged,
+            quotaNonPaged, pagefile, peakPagefile, privateUsage;
+    } counters{sizeof counters};
+    using GetMemoryInfo = BOOL(WINAPI*)(HANDLE, void*, DWORD);
+    const auto get = reinterpret_cast<GetMemoryInfo>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32"), "K32GetProcessMemoryInfo")));
+    if (!get || !get(::GetCurrentProcess(), &counters, sizeof counters)) return 0xFFFFFFFF;
+    const SIZE_T bytes = counters.privateUsage ? counters.privateUsage : counters.pagefile;
+    return static_cast<DWORD>(bytes / 1024);
 }
