@@ -311,17 +311,7 @@ std::unique_ptr<DirectorySearch> Win32Services::NewDirectorySearch() {
 }
 
 bool Win32Services::PumpPendingMessages() {
-    MSG message{};
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            // The main loop must still see the request to quit.
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            return false;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-    return true;
+    return DispatchWaiting();
 }
 
 void Win32Services::AddItem(const Text& text) {
