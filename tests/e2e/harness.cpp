@@ -612,4 +612,26 @@ bool DeleteDesktopLayoutKey() {
     return true;
 }
 
+namespace {
+
+bool SetDefaultValue(const wchar_t* subkey, const std::wstring& value) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, subkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const LONG done =
+        ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+    return done == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool AssociateRegFilesWithRegedit() {
+    return SetDefaultValue(L".reg", L"regfile") &&
+           SetDefaultValue(L"regfile\\shell\\open\\command", L"regedit.exe \"%1\"");
+}
+
 }  // namespace e2e

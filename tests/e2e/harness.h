@@ -195,6 +195,9 @@ bool SetDesktopLayoutDword(const std::wstring& name, DWORD value);
 // Removes the key with all its values; true when it is gone.
 bool DeleteDesktopLayoutKey();
 
+// The shell opens a .reg file with the Registry Editor, which imports it (as on Windows).
+bool AssociateRegFilesWithRegedit();
+
 // A window class name, e.g. "#32770" for a dialog.
 std::wstring ClassOf(HWND window);
 

@@ -252,25 +252,6 @@ Bytes DesktopLayoutValue(const std::wstring& name) {
     return data;
 }
 
-bool SetDefaultValue(const wchar_t* subkey, const std::wstring& value) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, subkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                          nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const LONG done =
-        ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
-    return done == ERROR_SUCCESS;
-}
-
-// The shell opens a .reg file with the Registry Editor, which imports it.
-bool AssociateRegFilesWithRegedit() {
-    return SetDefaultValue(L".reg", L"regfile") &&
-           SetDefaultValue(L"regfile\\shell\\open\\command", L"regedit.exe \"%1\"");
-}
-
 // A layout export that sets the binary value `name` of the desktop layout key.
 Bytes LayoutExportSetting(const std::wstring& name, const Bytes& data) {
     std::wstring hex;

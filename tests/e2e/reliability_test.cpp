@@ -144,19 +144,6 @@ DWORD LayoutDword(const std::wstring& valueName) {
     return value;
 }
 
-bool SetClassesDefault(const wchar_t* subkey, const std::wstring& value) {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, subkey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                          nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    const LONG done =
-        ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
-    return done == ERROR_SUCCESS;
-}
-
 class Reliability : public testing::Test {
   protected:
     void SetUp() override {
@@ -250,8 +237,7 @@ TEST_F(Reliability, HundredThousandExportsAreListedWhileTheWindowAnswers) {
 // --- Names the program did not make ----------------------------------------------------------
 
 TEST_F(Reliability, ForeignNamesAreListedShownDeletedAndRestoredExactly) {
-    ASSERT_TRUE(SetClassesDefault(L".reg", L"regfile") &&
-                SetClassesDefault(L"regfile\\shell\\open\\command", L"regedit.exe \"%1\""));
+    ASSERT_TRUE(AssociateRegFilesWithRegedit());
     struct Backup {
         std::wstring name;
         COLORREF colour;  // of its picture; Blank() for none
